@@ -1,0 +1,63 @@
+// Loads a built module by file name, as the host does, and calls its
+// mexFunction with stand-in arrays.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "standin.h"
+
+namespace harness {
+
+struct ArrayDeleter {
+  void operator()(mxArray* array) const { standin::destroyArray(array); }
+};
+using Array = std::unique_ptr<mxArray, ArrayDeleter>;
+
+// Column-major values of the given shape.
+Array doubles(std::vector<std::size_t> dims, const std::vector<double>& values);
+Array scalar(double value);
+Array row(const std::vector<double>& values);
+Array column(const std::vector<double>& values);
+// A zero-filled array of any class and shape.
+Array ofClass(mxClassID classId, std::vector<std::size_t> dims,
+              bool complex = false);
+Array empty(mxClassID classId = mxDOUBLE_CLASS);
+Array logical(bool value);
+Array complexScalar(double re, double im);
+Array sparse(std::vector<std::size_t> dims, std::size_t nzmax);
+
+std::vector<std::size_t> dimsOf(const mxArray* array);
+std::vector<double> valuesOf(const mxArray* array);
+
+struct CallResult {
+  bool failed = false;
+  std::string message;  // the error message when failed
+  std::string printed;  // console output of the call
+  Array out;            // what the call left in the first output slot
+  long leaked = 0;      // arrays created by the call and not handed back
+};
+
+class Module {
+ public:
+  explicit Module(const std::string& path);
+  ~Module();
+  Module(const Module&) = delete;
+  Module& operator=(const Module&) = delete;
+
+  // Calls mexFunction with the inputs (not owned) and nlhs requested outputs.
+  CallResult call(const std::vector<const mxArray*>& inputs,
+                  int nlhs = 1) const;
+
+ private:
+  void* handle_;
+  void (*entry_)(int, mxArray**, int, const mxArray**);
+};
+
+// Shorthand for calls with owned arrays: call(module, {a, b}).
+std::vector<const mxArray*> args(std::initializer_list<const Array*> arrays);
+
+}  // namespace harness

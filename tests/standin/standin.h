@@ -1,0 +1,46 @@
+// A stand-in for the host's array and messaging libraries (libmx, libmex),
+// with real array semantics, for running the modules without the host.
+// Beyond the host operations the modules use, it offers what a test needs to
+// build inputs and to watch the call: array creation of any class and shape,
+// captured console output and a count of live arrays.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+
+#include "mex_api.h"
+
+namespace standin {
+
+// What mexErrMsgTxt throws: the call ends and the caller sees the message.
+class HostError : public std::runtime_error {
+ public:
+  explicit HostError(const std::string& message);
+  ~HostError() override;
+};
+
+// A new array of any class and any number of dimensions, zero-filled. A
+// sparse array stores nzmax elements (at least one), as the host does.
+mxArray* createArray(mxClassID classId, std::size_t ndim,
+                     const std::size_t* dims, bool complex, bool sparse = false,
+                     std::size_t nzmax = 0);
+
+// A double array with the given shape and no element storage, for size
+// checks on shapes too large to allocate. Its data pointer is null.
+mxArray* createUnbacked(std::size_t ndim, const std::size_t* dims);
+
+// Raw storage of any array, whatever its class.
+void* realData(const mxArray* array);
+void* imagData(const mxArray* array);
+std::size_t storedElements(const mxArray* array);
+
+void destroyArray(mxArray* array);
+
+// Arrays created and not yet destroyed, by anyone.
+long liveArrays();
+
+// Everything printed through mexPrintf since the last call, then cleared.
+std::string takePrinted();
+
+}  // namespace standin
