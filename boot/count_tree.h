@@ -1,0 +1,61 @@
+// The pool's counts, kept in place as a Fenwick (binary indexed) tree, so
+// that the draw "the first observation whose running count sum exceeds u"
+// and the update of one count both take O(log n) steps instead of a walk
+// over the counts from the first one. It needs no storage beyond the counts.
+#pragma once
+
+#include <cstdint>
+
+namespace boot {
+
+class CountTree {
+ public:
+  // Rebuilds counts[0..n-1] in place: entry j - 1 (j counted from 1) then
+  // holds the sum of the counts j - lowbit(j) .. j - 1.
+  CountTree(std::int64_t* counts, std::int32_t n)
+      : tree_(counts), n_(static_cast<std::uint32_t>(n)), top_(1) {
+    while (top_ <= n_ / 2) top_ *= 2;
+    for (std::uint32_t j = 1; j <= n_; ++j) {
+      const std::uint32_t parent = j + lowbit(j);
+      if (parent <= n_) tree_[parent - 1] += tree_[j - 1];
+    }
+  }
+
+  // The first observation (0-based) whose running count sum is greater than
+  // u: an observation with a count of 0 is never chosen. Requires u to be
+  // below the sum of all counts.
+  std::int32_t find(std::int64_t u) const {
+    std::uint32_t pos = 0;
+    for (std::uint32_t step = top_; step != 0; step /= 2) {
+      const std::uint32_t next = pos + step;
+      if (next <= n_ && tree_[next - 1] <= u) {
+        pos = next;
+        u -= tree_[next - 1];
+      }
+    }
+    return static_cast<std::int32_t>(pos);
+  }
+
+  void add(std::int32_t i, std::int64_t delta) {
+    for (auto j = static_cast<std::uint32_t>(i) + 1; j <= n_; j += lowbit(j))
+      tree_[j - 1] += delta;
+  }
+
+  std::int64_t countAt(std::int32_t i) const {
+    const auto j = static_cast<std::uint32_t>(i) + 1;
+    std::int64_t value = tree_[j - 1];
+    for (std::uint32_t k = j - 1; k > j - lowbit(j); k -= lowbit(k))
+      value -= tree_[k - 1];
+    return value;
+  }
+
+ private:
+  // Index arithmetic is unsigned: j + lowbit(j) can pass 2^31 for n near it.
+  static std::uint32_t lowbit(std::uint32_t j) { return j & (0u - j); }
+
+  std::int64_t* tree_;
+  std::uint32_t n_;
+  std::uint32_t top_;  // the highest power of two not above n
+};
+
+}  // namespace boot
