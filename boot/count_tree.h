@@ -25,13 +25,26 @@ class CountTree {
   // u: an observation with a count of 0 is never chosen. Requires u to be
   // below the sum of all counts.
   std::int32_t find(std::int64_t u) const {
+    // Two levels per round: the three entries they may need are loaded
+    // before either comparison, halving the chain of dependent loads. The
+    // choices are selects, not branches, since they are unpredictable.
     std::uint32_t pos = 0;
-    for (std::uint32_t step = top_; step != 0; step /= 2) {
-      const std::uint32_t next = pos + step;
-      if (next <= n_ && tree_[next - 1] <= u) {
-        pos = next;
-        u -= tree_[next - 1];
-      }
+    std::uint32_t step = top_;
+    for (; step >= 2; step /= 4) {
+      const std::int64_t left = entry(pos + step);
+      const std::int64_t below = entry(pos + step / 2);
+      const std::int64_t above = entry(pos + step + step / 2);
+      const bool takeLeft = pos + step <= n_ && left <= u;
+      const std::uint32_t base = takeLeft ? pos + step : pos;
+      const std::int64_t rest = takeLeft ? u - left : u;
+      const std::int64_t second = takeLeft ? above : below;
+      const bool takeSecond = base + step / 2 <= n_ && second <= rest;
+      pos = takeSecond ? base + step / 2 : base;
+      u = takeSecond ? rest - second : rest;
+    }
+    if (step == 1) {
+      const std::int64_t last = entry(pos + 1);
+      if (pos + 1 <= n_ && last <= u) ++pos;
     }
     return static_cast<std::int32_t>(pos);
   }
@@ -50,6 +63,12 @@ class CountTree {
   }
 
  private:
+  // Entry j (counted from 1), clamped to the last one so that a position
+  // past the end can be loaded before the test that rejects it.
+  std::int64_t entry(std::uint32_t j) const {
+    return tree_[(j < n_ ? j : n_) - 1];
+  }
+
   // Index arithmetic is unsigned: j + lowbit(j) can pass 2^31 for n near it.
   static std::uint32_t lowbit(std::uint32_t j) { return j & (0u - j); }
 
