@@ -17,3 +17,4 @@ need_packages() {
 }
 
 BUILD_PACKAGES=(cmake make g++ clang llvm lld libgtest-dev googletest libbenchmark-dev)
+OCTAVE_PACKAGES=(octave liboctave-dev gnuplot-nox fonts-freefont-otf)

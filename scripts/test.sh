@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-need_packages "${BUILD_PACKAGES[@]}"
+need_packages "${BUILD_PACKAGES[@]}" "${OCTAVE_PACKAGES[@]}"
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --preset sanitize
