@@ -63,7 +63,26 @@
 %!   assert (err.message, "boot: Too many output arguments.");
 %! end
 %! assert (isequal (boot (5, 3, [], 77), boot (5, 3, [], 77)));
+%!test
+%! b = boot (6, 18, true, 5);
+%! % The last resample may put its held-out observation back (the escape,
+%! % when only its units are left), so it is not checked.
+%! for col = 1:17
+%!   assert (! any (b(:, col) == mod (col - 1, 6) + 1));
+%! end
+%!test
+%! b = boot ([2.5 NaN -Inf], 4);
+%! assert (sum (isnan (b(:))), 4);
+%! assert (sum (b(:) == -Inf), 4);
+%!test
+%! b = boot (8, 1, false, 3);
+%! assert (all (b >= 1 & b <= 8 & b == fix (b)));
 %!error <At least two input arguments are required.> boot (5)
+%!error <Too many output arguments.> [a, b] = boot (5, 3)
+%!error <The first input argument \(N or X\) cannot be empty.> boot ([], 3)
+%!error <The second input argument \(NBOOT\) cannot be empty.> boot (5, [])
+%!error <The first input argument \(N or X\) cannot be sparse.> boot (sparse ([1 2 3]), 3)
+%!error <N \* NBOOT must not exceed 2147483647.> boot (65536, 32768)
 %!error <Too many input arguments.> boot (5, 3, [], [], [], [])
 %!error <The first input argument \(N\) cannot contain an imaginary part.> boot (5i, 3)
 %!error <The first input argument \(N or X\) must be of type double.> boot (int32 (5), 3)
