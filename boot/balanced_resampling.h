@@ -48,12 +48,9 @@ void fillBalancedResamples(std::int32_t n, std::int32_t nboot, bool loo,
       }
       const std::int32_t u = uniformInt(
           0, static_cast<std::int32_t>(remaining - heldCount - 1), engine);
-      const std::int32_t chosen = pool.find(u);
+      const std::int32_t chosen = deplete ? pool.take(u) : pool.find(u);
       column[k] = x != nullptr ? x[chosen] : chosen + 1.0;
-      if (deplete) {
-        pool.add(chosen, -1);
-        --remaining;
-      }
+      if (deplete) --remaining;
     }
     if (holdOut) pool.add(heldIndex, heldCount);
   }

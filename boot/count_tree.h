@@ -24,30 +24,10 @@ class CountTree {
   // The first observation (0-based) whose running count sum is greater than
   // u: an observation with a count of 0 is never chosen. Requires u to be
   // below the sum of all counts.
-  std::int32_t find(std::int64_t u) const {
-    // Two levels per round: the three entries they may need are loaded
-    // before either comparison, halving the chain of dependent loads. The
-    // choices are selects, not branches, since they are unpredictable.
-    std::uint32_t pos = 0;
-    std::uint32_t step = top_;
-    for (; step >= 2; step /= 4) {
-      const std::int64_t left = entry(pos + step);
-      const std::int64_t below = entry(pos + step / 2);
-      const std::int64_t above = entry(pos + step + step / 2);
-      const bool takeLeft = pos + step <= n_ && left <= u;
-      const std::uint32_t base = takeLeft ? pos + step : pos;
-      const std::int64_t rest = takeLeft ? u - left : u;
-      const std::int64_t second = takeLeft ? above : below;
-      const bool takeSecond = base + step / 2 <= n_ && second <= rest;
-      pos = takeSecond ? base + step / 2 : base;
-      u = takeSecond ? rest - second : rest;
-    }
-    if (step == 1) {
-      const std::int64_t last = entry(pos + 1);
-      if (pos + 1 <= n_ && last <= u) ++pos;
-    }
-    return static_cast<std::int32_t>(pos);
-  }
+  std::int32_t find(std::int64_t u) { return descend<false>(u); }
+
+  // find, and take one unit of the chosen observation out of the pool.
+  std::int32_t take(std::int64_t u) { return descend<true>(u); }
 
   void add(std::int32_t i, std::int64_t delta) {
     for (auto j = static_cast<std::uint32_t>(i) + 1; j <= n_; j += lowbit(j))
@@ -63,10 +43,60 @@ class CountTree {
   }
 
  private:
+  // The descent visits, as the candidates it does not take, exactly the
+  // entries whose ranges hold the chosen observation; with Remove it takes
+  // the unit out of those on the way down instead of a second pass upward.
+  //
+  // Two levels per round: the three entries they may need are loaded before
+  // either comparison, halving the chain of dependent loads. The choices are
+  // unpredictable, so they are made with masks rather than branches
+  // (compilers turn plain selects here back into branches).
+  template <bool Remove>
+  std::int32_t descend(std::int64_t u) {
+    std::uint32_t pos = 0;
+    std::uint32_t step = top_;
+    for (; step >= 2; step /= 4) {
+      const std::uint32_t half = step / 2;
+      const std::int64_t left = entry(pos + step);
+      const std::int64_t below = entry(pos + half);
+      const std::int64_t above = entry(pos + step + half);
+      const bool leftExists = pos + step <= n_;
+      const bool goRight = leftExists & (left <= u);
+      if (Remove) {
+        tree_[index(pos + step)] -= leftExists & !goRight;
+      }
+      const std::uint64_t takeLeft = maskOf(goRight);
+      pos += step & static_cast<std::uint32_t>(takeLeft);
+      u -= left & static_cast<std::int64_t>(takeLeft);
+      const std::int64_t second =
+          below ^ ((above ^ below) & static_cast<std::int64_t>(takeLeft));
+      const bool secondExists = pos + half <= n_;
+      const bool goRightAgain = secondExists & (second <= u);
+      if (Remove) {
+        tree_[index(pos + half)] -= secondExists & !goRightAgain;
+      }
+      const std::uint64_t takeSecond = maskOf(goRightAgain);
+      pos += half & static_cast<std::uint32_t>(takeSecond);
+      u -= second & static_cast<std::int64_t>(takeSecond);
+    }
+    if (step == 1) {
+      const std::int64_t last = entry(pos + 1);
+      const bool exists = pos + 1 <= n_;
+      const bool goRight = exists & (last <= u);
+      if (Remove) tree_[index(pos + 1)] -= exists & !goRight;
+      pos += static_cast<std::uint32_t>(goRight);
+    }
+    return static_cast<std::int32_t>(pos);
+  }
+
   // Entry j (counted from 1), clamped to the last one so that a position
   // past the end can be loaded before the test that rejects it.
-  std::int64_t entry(std::uint32_t j) const {
-    return tree_[(j < n_ ? j : n_) - 1];
+  std::uint32_t index(std::uint32_t j) const { return (j < n_ ? j : n_) - 1; }
+  std::int64_t entry(std::uint32_t j) const { return tree_[index(j)]; }
+
+  // All ones when the condition holds, else all zeros.
+  static std::uint64_t maskOf(bool condition) {
+    return 0 - static_cast<std::uint64_t>(condition);
   }
 
   // Index arithmetic is unsigned: j + lowbit(j) can pass 2^31 for n near it.

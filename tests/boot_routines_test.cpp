@@ -100,12 +100,13 @@ TEST(CountTree, FindsAndUpdatesAsTheLinearWalk) {
       for (auto c : counts) total += c;
       if (total == 0) break;
       const std::int64_t u = static_cast<std::int64_t>(random() % total);
-      const std::int32_t l = pool.find(u);
+      // take finds and removes in one descent; find then add does the same.
+      const std::int32_t l = step % 2 == 0 ? pool.take(u) : pool.find(u);
       ASSERT_EQ(l, linearFind(counts, u)) << "n=" << n;
+      if (step % 2 != 0) pool.add(l, -1);
+      --counts[l];
       const auto i = static_cast<std::int32_t>(random() % n);
       ASSERT_EQ(pool.countAt(i), counts[i]);
-      pool.add(l, -1);
-      --counts[l];
       if (step % 7 == 0) {
         pool.add(i, 3);
         counts[i] += 3;
