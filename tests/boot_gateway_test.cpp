@@ -15,6 +15,7 @@
 #include "harness.h"
 #include "random_source.h"
 
+using harness::argsOf;
 using harness::Array;
 using harness::CallResult;
 
@@ -29,16 +30,7 @@ const harness::Module& module() {
 }
 
 CallResult run(const std::vector<Array>& in, int nlhs = 1) {
-  std::vector<const mxArray*> raw;
-  for (const Array& a : in) raw.push_back(a.get());
-  return module().call(raw, nlhs);
-}
-
-template <typename... A>
-std::vector<Array> argsOf(A&&... a) {
-  std::vector<Array> v;
-  (v.push_back(std::forward<A>(a)), ...);
-  return v;
+  return harness::run(module(), in, nlhs);
 }
 
 Array s(double v) { return harness::scalar(v); }

@@ -107,10 +107,11 @@ CallResult Module::call(const std::vector<const mxArray*>& inputs,
   return result;
 }
 
-std::vector<const mxArray*> args(std::initializer_list<const Array*> arrays) {
-  std::vector<const mxArray*> out;
-  for (const Array* a : arrays) out.push_back(a->get());
-  return out;
+CallResult run(const Module& module, const std::vector<Array>& inputs,
+               int nlhs) {
+  std::vector<const mxArray*> raw;
+  for (const Array& a : inputs) raw.push_back(a.get());
+  return module.call(raw, nlhs);
 }
 
 }  // namespace harness

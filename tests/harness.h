@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "standin.h"
@@ -57,7 +58,16 @@ class Module {
   void (*entry_)(int, mxArray**, int, const mxArray**);
 };
 
-// Shorthand for calls with owned arrays: call(module, {a, b}).
-std::vector<const mxArray*> args(std::initializer_list<const Array*> arrays);
+// The arguments of a call, owned: argsOf(scalar(5), empty()).
+template <typename... A>
+std::vector<Array> argsOf(A&&... arrays) {
+  std::vector<Array> v;
+  (v.push_back(std::forward<A>(arrays)), ...);
+  return v;
+}
+
+// Calls a module with owned arrays.
+CallResult run(const Module& module, const std::vector<Array>& inputs,
+               int nlhs = 1);
 
 }  // namespace harness

@@ -10,6 +10,7 @@
 
 #include "harness.h"
 
+using harness::argsOf;
 using harness::Array;
 using harness::CallResult;
 
@@ -31,16 +32,7 @@ const harness::Module& module700() {
 // Calls quorvane with owned arrays.
 CallResult run(const std::vector<Array>& in, int nlhs = 1,
                const harness::Module& m = module()) {
-  std::vector<const mxArray*> raw;
-  for (const Array& a : in) raw.push_back(a.get());
-  return m.call(raw, nlhs);
-}
-
-template <typename... A>
-std::vector<Array> argsOf(A&&... a) {
-  std::vector<Array> v;
-  (v.push_back(std::forward<A>(a)), ...);
-  return v;
+  return harness::run(m, in, nlhs);
 }
 
 Array x43() {
