@@ -19,12 +19,14 @@
 %            observation out, observations 1..N in turn for as many full
 %            rounds as NBOOT allows, then one drawn at random.
 %   SEED     double scalar: reseeds the C library generator (srand) with
-%            SEED truncated to an unsigned 32-bit integer. Pass SEED for
+%            SEED truncated to an unsigned 32-bit integer (negative values
+%            give 0). Default: no reseeding. Pass SEED for
 %            reproducible work: without it each session's first call gives
 %            the same resamples, and the sequence depends on whatever else
 %            uses rand() in the process.
 %   WEIGHTS  N finite values >= 0, truncated toward zero, summing to
 %            N * NBOOT: how often each observation occurs in all.
+%            Default: NBOOT each.
 %   Empty LOO, SEED or WEIGHTS means the default.
 %
 %   Refused (with a message): fewer than 2 or more than 5 arguments, more
