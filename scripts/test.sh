@@ -5,7 +5,12 @@ cd "$(dirname "$0")/.."
 . scripts/deps.sh
 need_packages "${BUILD_PACKAGES[@]}" "${OCTAVE_PACKAGES[@]}"
 
-# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every target also builds warning-free with Clang.
+cmake --preset clang >/dev/null
+cmake --build --preset clang
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, and
+# the Octave tests inside Octave.
 cmake --preset sanitize
 cmake --build --preset sanitize
 ctest --preset sanitize
