@@ -60,33 +60,27 @@ class CountTree {
       const std::int64_t left = entry(pos + step);
       const std::int64_t below = entry(pos + half);
       const std::int64_t above = entry(pos + step + half);
-      const bool leftExists = pos + step <= n_;
-      const bool goRight = leftExists & (left <= u);
-      if (Remove) {
-        tree_[index(pos + step)] -= leftExists & !goRight;
-      }
-      const std::uint64_t takeLeft = maskOf(goRight);
-      pos += step & static_cast<std::uint32_t>(takeLeft);
-      u -= left & static_cast<std::int64_t>(takeLeft);
-      const std::int64_t second =
-          below ^ ((above ^ below) & static_cast<std::int64_t>(takeLeft));
-      const bool secondExists = pos + half <= n_;
-      const bool goRightAgain = secondExists & (second <= u);
-      if (Remove) {
-        tree_[index(pos + half)] -= secondExists & !goRightAgain;
-      }
-      const std::uint64_t takeSecond = maskOf(goRightAgain);
-      pos += half & static_cast<std::uint32_t>(takeSecond);
-      u -= second & static_cast<std::int64_t>(takeSecond);
+      const std::int64_t tookLeft = maskOf(level<Remove>(pos, u, step, left));
+      level<Remove>(pos, u, half, below ^ ((above ^ below) & tookLeft));
     }
-    if (step == 1) {
-      const std::int64_t last = entry(pos + 1);
-      const bool exists = pos + 1 <= n_;
-      const bool goRight = exists & (last <= u);
-      if (Remove) tree_[index(pos + 1)] -= exists & !goRight;
-      pos += static_cast<std::uint32_t>(goRight);
-    }
+    if (step == 1) level<Remove>(pos, u, 1, entry(pos + 1));
     return static_cast<std::int32_t>(pos);
+  }
+
+  // One level of the descent at width step, whose candidate entry is value:
+  // moves right past the candidate when it exists and does not exceed u;
+  // with Remove, a candidate not passed loses the unit. Returns whether it
+  // moved right.
+  template <bool Remove>
+  bool level(std::uint32_t& pos, std::int64_t& u, std::uint32_t step,
+             std::int64_t value) {
+    const bool exists = pos + step <= n_;
+    const bool right = exists & (value <= u);
+    if (Remove) tree_[index(pos + step)] -= exists & !right;
+    const std::int64_t mask = maskOf(right);
+    pos += step & static_cast<std::uint32_t>(mask);
+    u -= value & mask;
+    return right;
   }
 
   // Entry j (counted from 1), clamped to the last one so that a position
@@ -95,8 +89,8 @@ class CountTree {
   std::int64_t entry(std::uint32_t j) const { return tree_[index(j)]; }
 
   // All ones when the condition holds, else all zeros.
-  static std::uint64_t maskOf(bool condition) {
-    return 0 - static_cast<std::uint64_t>(condition);
+  static std::int64_t maskOf(bool condition) {
+    return -static_cast<std::int64_t>(condition);
   }
 
   // Index arithmetic is unsigned: j + lowbit(j) can pass 2^31 for n near it.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <initializer_list>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -12,6 +12,9 @@
 #include "standin.h"
 
 namespace harness {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 struct ArrayDeleter {
   void operator()(mxArray* array) const { standin::destroyArray(array); }

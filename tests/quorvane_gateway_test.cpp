@@ -13,11 +13,10 @@
 using harness::argsOf;
 using harness::Array;
 using harness::CallResult;
+using harness::kInf;
+using harness::kNaN;
 
 namespace {
-
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
 
 const harness::Module& module() {
   static const harness::Module m(QUORVANE_MODULE);
