@@ -38,7 +38,12 @@ endfunction()
 add_octave_mex(quorvane
   SOURCES "${PROJECT_SOURCE_DIR}/quorvane/quorvane.cpp"
           "${PROJECT_SOURCE_DIR}/quorvane/smoothed_median.cpp"
+          "${PROJECT_SOURCE_DIR}/quorvane/pair_sums.cpp"
+          "${PROJECT_SOURCE_DIR}/quorvane/pair_sums_sse2.cpp"
+          "${PROJECT_SOURCE_DIR}/quorvane/pair_sums_avx2.cpp"
   DEPENDS "${PROJECT_SOURCE_DIR}/quorvane/smoothed_median.h"
+          "${PROJECT_SOURCE_DIR}/quorvane/pair_sums.h"
+          "${PROJECT_SOURCE_DIR}/quorvane/pair_sums_kernel.h"
   INCLUDES "${PROJECT_SOURCE_DIR}/quorvane")
 add_octave_mex(boot
   SOURCES "${PROJECT_SOURCE_DIR}/boot/boot.cpp"

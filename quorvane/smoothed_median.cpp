@@ -6,6 +6,7 @@
 
 #include "convert.h"
 #include "mex_api.h"
+#include "pair_sums.h"
 
 namespace quorvane {
 
@@ -67,30 +68,12 @@ PreparedSlice prepareSlice(const double* x, std::int32_t i,
   return slice;
 }
 
-void pairSums(const double* x, std::int32_t n, double m, double& gradient,
-              double& curvature) {
-  double g = 0.0;
-  double c = 0.0;
-  for (std::int32_t k = 1; k < n; ++k) {
-    const double xk = x[k];
-    const double dk = xk - m;
-    for (std::int32_t l = 0; l < k; ++l) {
-      const double xl = x[l];
-      const double dl = xl - m;
-      const double r = dl * dl + dk * dk;
-      if (r == 0.0) continue;  // both values equal m
-      const double s = std::sqrt(r);
-      const double d = xl - xk;
-      g += ((2.0 * m - xl) - xk) / s;
-      c += (d * d * s) / (r * r);
-    }
-  }
-  gradient = g;
-  curvature = c;
-}
-
 double refineSmoothedMedian(const PreparedSlice& slice,
-                            std::int32_t sliceNumber, int dim) {
+                            std::int32_t sliceNumber, int dim,
+                            int* iterations) {
+  int unused = 0;
+  int& iteration = iterations ? *iterations : unused;
+  iteration = 0;
   double m = slice.estimate;
   double lower = slice.lower;
   double upper = slice.upper;
@@ -98,7 +81,7 @@ double refineSmoothedMedian(const PreparedSlice& slice,
   // Every test is a plain IEEE comparison: a NaN never satisfies one.
   if (upper - lower <= tolerance) return m;
 
-  for (int iteration = 1;; ++iteration) {
+  for (iteration = 1;; ++iteration) {
     double gradient = 0.0;
     double curvature = 0.0;
     pairSums(slice.values, slice.n, m, gradient, curvature);

@@ -34,11 +34,9 @@ PreparedSlice prepareSlice(const double* x, std::int32_t i,
 
 // Moves the estimate to the smoothed median; prints the warning for slice
 // sliceNumber (1-based) when 25 iterations do not reach the tolerance.
+// iterations, when given, receives the number of pair-sum evaluations.
 double refineSmoothedMedian(const PreparedSlice& slice,
-                            std::int32_t sliceNumber, int dim);
-
-// S'(m) and S''(m) over all pairs, summed in the order k = 1..n-1, l = 0..k-1.
-void pairSums(const double* x, std::int32_t n, double m, double& gradient,
-              double& curvature);
+                            std::int32_t sliceNumber, int dim,
+                            int* iterations = nullptr);
 
 }  // namespace quorvane

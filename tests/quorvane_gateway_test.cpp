@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -488,6 +490,36 @@ TEST(Values, RowsAndColumnsAgreeOnTransposedData) {
   const std::vector<double> byRow =
       succeed(argsOf(harness::doubles({4, 3}, t), harness::scalar(2)));
   EXPECT_EQ(byColumn, byRow);
+}
+
+// Whole results, and so every iteration count, against a build of the plain
+// pair-sum loop.
+TEST(Bindings, VectorPairSumsGiveThePlainLoopsBits) {
+  static const harness::Module plain(QUORVANE_PLAIN_MODULE);
+  std::mt19937_64 rng(7);
+  std::lognormal_distribution<double> skewed(0.0, 1.5);
+  for (const std::size_t rows : {2, 5, 64, 301}) {
+    const std::size_t cols = 600 / rows;
+    std::vector<double> data(rows * cols);
+    for (double& v : data) {
+      v = rng() % 17 == 0 ? std::floor(skewed(rng)) : skewed(rng);
+    }
+    for (double dim : {1.0, 2.0}) {
+      const CallResult a = run(
+          argsOf(harness::doubles({rows, cols}, data), harness::scalar(dim)));
+      const CallResult b = run(
+          argsOf(harness::doubles({rows, cols}, data), harness::scalar(dim)), 1,
+          plain);
+      ASSERT_FALSE(a.failed);
+      ASSERT_FALSE(b.failed);
+      EXPECT_EQ(a.printed, b.printed);
+      const std::vector<double> x = harness::valuesOf(a.out.get());
+      const std::vector<double> y = harness::valuesOf(b.out.get());
+      ASSERT_EQ(x.size(), y.size());
+      EXPECT_EQ(0, std::memcmp(x.data(), y.data(), x.size() * sizeof(double)))
+          << rows << "x" << cols << " dim " << dim;
+    }
+  }
 }
 
 TEST(Bindings, SizesOf32BitEntryPointsGiveTheSameResults) {
