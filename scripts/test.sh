@@ -3,11 +3,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-need_packages "${BUILD_PACKAGES[@]}" "${OCTAVE_PACKAGES[@]}"
+need_packages "${BUILD_PACKAGES[@]}" "${OCTAVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}"
+need_zig
+try_wine32
 
 # Every target also builds warning-free with Clang.
 cmake --preset clang >/dev/null
 cmake --build --preset clang
+
+# The release modules for Windows and macOS, their checks, and the Windows
+# modules run under Wine.
+cmake --preset cross >/dev/null
+cmake --build --preset cross
+ctest --preset cross
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, and
 # the Octave tests inside Octave.

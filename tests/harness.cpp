@@ -1,6 +1,10 @@
 #include "harness.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -69,6 +73,20 @@ std::vector<double> valuesOf(const mxArray* array) {
   return std::vector<double>(p, p + mxGetNumberOfElements(array));
 }
 
+#if defined(_WIN32)
+Module::Module(const std::string& path)
+    : handle_(LoadLibraryA(path.c_str())), entry_(nullptr) {
+  if (handle_ == nullptr)
+    throw std::runtime_error("cannot load module: " + path + " (error " +
+                             std::to_string(GetLastError()) + ")");
+  FARPROC symbol = GetProcAddress(static_cast<HMODULE>(handle_), "mexFunction");
+  if (symbol == nullptr)
+    throw std::runtime_error("module exports no mexFunction: " + path);
+  std::memcpy(&entry_, &symbol, sizeof symbol);
+}
+
+Module::~Module() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+#else
 Module::Module(const std::string& path)
     : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)), entry_(nullptr) {
   if (handle_ == nullptr)
@@ -81,6 +99,7 @@ Module::Module(const std::string& path)
 }
 
 Module::~Module() { dlclose(handle_); }
+#endif
 
 CallResult Module::call(const std::vector<const mxArray*>& inputs,
                         int nlhs) const {
