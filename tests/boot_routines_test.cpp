@@ -89,7 +89,8 @@ std::int32_t linearFind(const std::vector<std::int64_t>& counts,
 
 TEST(CountTree, FindsAndUpdatesAsTheLinearWalk) {
   std::mt19937 random(7);
-  for (std::int32_t n : {1, 2, 3, 5, 8, 16, 17, 100, 255, 256, 257}) {
+  for (std::int32_t n :
+       {1, 2, 3, 5, 8, 15, 16, 17, 100, 255, 256, 257, 4096, 4097, 70000}) {
     std::vector<std::int64_t> counts(n);
     for (auto& c : counts) c = random() % 4;  // zeros included
     counts[random() % n] += 1;
