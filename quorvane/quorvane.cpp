@@ -94,8 +94,9 @@ void mexFunction(int /*nlhs: one output is always made*/, mxArray* plhs[],
   plhs[0] = out;
   auto* result = static_cast<double*>(mxGetData(out));
 
-  // A slice with no elements has no median.
-  if (sliceLength == 0) {
+  // A slice with no elements has no median. An N-D X with a trailing size of
+  // 0 has rows and columns but no elements at all: its slices are as empty.
+  if (sliceLength == 0 || mxIsEmpty(x)) {
     std::fill(result, result + sliceCount,
               std::numeric_limits<double>::quiet_NaN());
     return;

@@ -14,10 +14,11 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The mean of the two middle values. The plain form overflows when their sum
-// passes the largest double; only then is the halved form used, so that every
-// other result keeps the plain form's bits.
-double middleMean(double a, double b) {
+// (a + b) * 0.5: the mean of the two middle values, and the bracket's
+// midpoint. The plain form overflows when the sum passes the largest double;
+// only then is the halved form used, so that every other result keeps the
+// plain form's bits.
+double midpoint(double a, double b) {
   const double mean = (a + b) * 0.5;
   if (std::isinf(mean) && std::isfinite(a) && std::isfinite(b)) {
     return 0.5 * a + 0.5 * b;
@@ -60,7 +61,7 @@ PreparedSlice prepareSlice(const double* x, std::int32_t i,
     for (std::int32_t j = k + 1; j < n; ++j) {
       if (upper < v[j]) upper = v[j];
     }
-    slice.estimate = half == k ? middleMean(belowMax, v[k]) : v[k];
+    slice.estimate = half == k ? midpoint(belowMax, v[k]) : v[k];
     slice.lower = k == 0 ? v[0] : lower;
     slice.upper = upper;
   }
@@ -99,7 +100,7 @@ double refineSmoothedMedian(const PreparedSlice& slice,
     if (lower < proposal && proposal < upper) {
       m = proposal;
     } else {
-      m = (upper + lower) * 0.5;
+      m = midpoint(upper, lower);
     }
 
     if (iteration == kMaxIterations) {

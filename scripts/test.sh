@@ -17,6 +17,14 @@ cmake --preset cross >/dev/null
 cmake --build --preset cross
 ctest --preset cross
 
+# The suites under Valgrind memcheck.
+bash scripts/valgrind.sh
+
+# Both fuzzers, 60 s each, from the committed seeds.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+bash scripts/fuzz.sh 60
+
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, and
 # the Octave tests inside Octave.
 cmake --preset sanitize

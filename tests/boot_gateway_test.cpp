@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ struct MessageCase {
   const char* message;
   bool outputMade;  // failed after the output was created (steps 19 to 24)
 };
+
+// Test values print as their names (GoogleTest would dump raw bytes).
+void PrintTo(const MessageCase& c, std::ostream* os) { *os << c.name; }
 
 const MessageCase kCases[] = {
     {"OneInput", [] { return argsOf(s(5)); }, 1,
@@ -291,6 +295,18 @@ TEST(Resamples, LeaveOneOutRotation) {
       for (int k = 0; k < n; ++k) EXPECT_NE(v[k + n * b], held) << b;
     }
   }
+}
+
+// A host that cannot allocate the output ends the call itself; nothing of
+// the call may be left behind.
+TEST(Resamples, HostOutOfMemoryEndsTheCallCleanly) {
+  standin::setCreationLimit(std::size_t{1} << 20);
+  const CallResult r = run(argsOf(s(1000), s(1000)));
+  standin::setCreationLimit(~std::size_t{0});
+  EXPECT_TRUE(r.failed);
+  EXPECT_EQ(r.message, "Out of memory.");
+  EXPECT_EQ(r.out, nullptr);
+  EXPECT_EQ(r.leaked, 0);
 }
 
 TEST(Resamples, SingleResampleDrawsWithReplacement) {

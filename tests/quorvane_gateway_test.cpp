@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -71,6 +72,9 @@ struct MessageCase {
   std::function<std::vector<Array>()> inputs;
   const char* message;
 };
+
+// Test values print as their names (GoogleTest would dump raw bytes).
+void PrintTo(const MessageCase& c, std::ostream* os) { *os << c.name; }
 
 Array big(std::vector<std::size_t> dims) {
   return Array(standin::createUnbacked(dims.size(), dims.data()));
@@ -301,6 +305,9 @@ struct ShapeCase {
   std::vector<std::size_t> outDims;
 };
 
+// Test values print as their names (GoogleTest would dump raw bytes).
+void PrintTo(const ShapeCase& c, std::ostream* os) { *os << c.name; }
+
 const ShapeCase kShapeCases[] = {
     {"FourByThree", {4, 3}, 0, {1, 3}},
     {"FourByThreeDim2", {4, 3}, 2, {4, 1}},
@@ -344,7 +351,13 @@ INSTANTIATE_TEST_SUITE_P(Quorvane, Shapes, ::testing::ValuesIn(kShapeCases),
 TEST(Shapes, SliceWithNoElementsGivesNaNQuietly) {
   for (const auto& [dims, dim, count] :
        std::vector<std::tuple<std::vector<std::size_t>, double, std::size_t>>{
-           {{0, 3}, 0, 3}, {{1, 0}, 0, 1}, {{3, 0}, 2, 3}}) {
+           {{0, 3}, 0, 3},
+           {{1, 0}, 0, 1},
+           {{3, 0}, 2, 3},
+           // Found by the fuzzer: rows and columns, but no page at all (X
+           // had no storage and was read).
+           {{3, 2, 0}, 0, 2},
+           {{3, 2, 4, 0}, 2, 3}}) {
     std::vector<Array> in;
     in.push_back(harness::ofClass(mxDOUBLE_CLASS, dims));
     if (dim != 0) in.push_back(harness::scalar(dim));
@@ -388,6 +401,9 @@ struct ValueCase {
   double low, high;  // the result lies in [low, high]
   bool warns;
 };
+
+// Test values print as their names (GoogleTest would dump raw bytes).
+void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.name; }
 
 const ValueCase kValueCases[] = {
     {"ZeroOneTen", {0, 1, 10}, kNaN, 2.60, 2.61, false},

@@ -202,6 +202,18 @@ TEST(RefineSmoothedMedian, WorkedExamplesAndTheirEvaluationCounts) {
   standin::takePrinted();
 }
 
+// Found by the fuzzer: the pair sums overflow to NaN at these magnitudes, every
+// iteration takes the midpoint, and upper + lower overflowed to Inf.
+TEST(RefineSmoothedMedian, MidpointOfHugeBracketStaysFinite) {
+  std::vector<double> scratch;
+  const PreparedSlice s = prepareColumn({1e308, 1.7e308}, {}, scratch);
+  standin::takePrinted();
+  const double result = refineSmoothedMedian(s, 1, kColumnWise);
+  EXPECT_EQ(result, 0.5 * 1.7e308 + 0.5 * 1e308);
+  EXPECT_EQ(standin::takePrinted(),
+            "warning: Root finding failed to reach tolerance for column 1 \n");
+}
+
 TEST(RefineSmoothedMedian, RangeWithinToleranceKeepsTheMedian) {
   std::vector<double> scratch;
   const PreparedSlice s = prepareColumn({0, 1, 10}, 10.0, scratch);

@@ -24,6 +24,7 @@ struct mxArray_tag {
 namespace {
 
 std::atomic<long> gLive{0};
+std::atomic<std::size_t> gCreationLimit{~std::size_t{0}};
 
 struct ClassInfo {
   mxClassID id;
@@ -94,9 +95,24 @@ mxArray* make(mxClassID classId, std::size_t ndim, const std::size_t* dims,
   return a;
 }
 
+// The host ends a call whose output it cannot allocate.
+void refuseBeyondLimit(std::size_t ndim, const std::size_t* dims,
+                       std::size_t elementSize) {
+  std::size_t bytes = elementSize;
+  for (std::size_t i = 0; i < ndim; ++i) {
+    if (__builtin_mul_overflow(bytes, dims[i], &bytes)) {
+      bytes = ~std::size_t{0};
+      break;
+    }
+  }
+  if (bytes > gCreationLimit.load()) mexErrMsgTxt("Out of memory.");
+}
+
 }  // namespace
 
 namespace standin {
+
+void setCreationLimit(std::size_t bytes) { gCreationLimit = bytes; }
 
 mxArray* createArray(mxClassID classId, std::size_t ndim,
                      const std::size_t* dims, bool complex, bool sparse,
@@ -164,11 +180,13 @@ const std::size_t* mxGetDimensions_730(const mxArray* array) {
 mxArray* mxCreateDoubleMatrix_730(std::size_t rows, std::size_t columns,
                                   mxComplexity complexity) {
   const std::size_t dims[] = {rows, columns};
+  refuseBeyondLimit(2, dims, 8);
   return make(mxDOUBLE_CLASS, 2, dims, complexity == mxCOMPLEX, false, 0, true);
 }
 
 mxArray* mxCreateNumericArray_730(std::size_t ndim, const std::size_t* dims,
                                   mxClassID classId, mxComplexity complexity) {
+  refuseBeyondLimit(ndim, dims, classInfo(classId).size);
   return make(classId, ndim, dims, complexity == mxCOMPLEX, false, 0, true);
 }
 

@@ -37,6 +37,10 @@ std::size_t storedElements(const mxArray* array);
 
 void destroyArray(mxArray* array);
 
+// The host operations that create arrays end the call with "Out of memory."
+// beyond this many bytes of elements, as a host short of memory does.
+void setCreationLimit(std::size_t bytes);
+
 // Arrays created and not yet destroyed, by anyone.
 long liveArrays();
 
