@@ -9,7 +9,6 @@
 #include <string>
 
 #include "call_decoder.h"
-#include "standin.h"
 
 extern "C" void mexFunction(int, mxArray**, int, const mxArray**);
 
@@ -94,19 +93,18 @@ void checkSuccess(const fuzz::Call& call, const fuzz::Outcome& o) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
-  fuzz::Call call;
-  fuzz::decodeCall(data, size, call);
-  const fuzz::Outcome o = fuzz::invoke(mexFunction, call);
-  if (o.failed) {
-    const bool after = kAfterOutput.count(o.message) == 1;
-    if (!after && kBeforeOutput.count(o.message) == 0)
-      fuzz::fail("boot: undocumented message: " + o.message);
-    if ((o.out != nullptr) != after)
-      fuzz::fail("boot: output slot does not match the failing step");
-  } else {
-    if (o.out == nullptr) fuzz::fail("boot: no output");
-    checkSuccess(call, o);
-  }
-  if (o.out != nullptr) standin::destroyArray(o.out);
-  return 0;
+  return fuzz::fuzzOne(
+      mexFunction, data, size,
+      [](const fuzz::Call& call, const fuzz::Outcome& o) {
+        if (o.failed) {
+          const bool after = kAfterOutput.count(o.message) == 1;
+          if (!after && kBeforeOutput.count(o.message) == 0)
+            fuzz::fail("boot: undocumented message: " + o.message);
+          if ((o.out != nullptr) != after)
+            fuzz::fail("boot: output slot does not match the failing step");
+        } else {
+          if (o.out == nullptr) fuzz::fail("boot: no output");
+          checkSuccess(call, o);
+        }
+      });
 }

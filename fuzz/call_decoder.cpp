@@ -158,8 +158,11 @@ void fail(const std::string& what) {
   std::abort();
 }
 
-Outcome invoke(MexFunction function, const Call& call) {
-  Outcome o;
+Outcome::~Outcome() {
+  if (out != nullptr) standin::destroyArray(out);
+}
+
+void invoke(MexFunction function, const Call& call, Outcome& o) {
   std::vector<mxArray*> slots(static_cast<std::size_t>(std::max(call.nlhs, 1)),
                               nullptr);
   std::vector<const mxArray*> in(call.inputs.begin(), call.inputs.end());
@@ -179,7 +182,6 @@ Outcome invoke(MexFunction function, const Call& call) {
   o.out = slots[0];
   if (standin::liveArrays() - before != (o.out ? 1 : 0))
     fail("an array was created and not handed back");
-  return o;
 }
 
 Encoder::Encoder(int nrhs, int nlhs) {

@@ -45,13 +45,30 @@ struct Outcome {
   bool failed = false;
   std::string message;
   std::string printed;
-  mxArray* out = nullptr;  // owned by the caller of invoke
+  mxArray* out = nullptr;  // what the call left in slot 0, given back here
+  Outcome() = default;
+  Outcome(const Outcome&) = delete;
+  Outcome& operator=(const Outcome&) = delete;
+  ~Outcome();
 };
 
 // Calls the function as the host does. Aborts, so that the fuzzer reports
 // it, when the function writes a slot beyond the first or leaves an array
 // behind that it did not hand back.
-Outcome invoke(MexFunction function, const Call& call);
+void invoke(MexFunction function, const Call& call, Outcome& outcome);
+
+// One fuzz input: decoded into a call, run, and its outcome checked by
+// check(call, outcome), which aborts on a fault.
+template <typename Check>
+int fuzzOne(MexFunction function, const std::uint8_t* data, std::size_t size,
+            Check check) {
+  Call call;
+  decodeCall(data, size, call);
+  Outcome outcome;
+  invoke(function, call, outcome);
+  check(call, outcome);
+  return 0;
+}
 
 // The inverse of decodeCall, for the seed corpus.
 class Encoder {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "call_decoder.h"
-#include "standin.h"
 
 extern "C" void mexFunction(int, mxArray**, int, const mxArray**);
 
@@ -116,19 +115,18 @@ void checkSuccess(const fuzz::Call& call, const fuzz::Outcome& o) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
-  fuzz::Call call;
-  fuzz::decodeCall(data, size, call);
-  const fuzz::Outcome o = fuzz::invoke(mexFunction, call);
-  if (o.failed) {
-    if (kMessages.count(o.message) == 0)
-      fuzz::fail("quorvane: undocumented message: " + o.message);
-    // quorvane creates its output only after every check.
-    if (o.out != nullptr) fuzz::fail("quorvane: output left after an error");
-    if (o.message == "Out of memory.") return 0;
-  } else {
-    if (o.out == nullptr) fuzz::fail("quorvane: no output");
-    checkSuccess(call, o);
-  }
-  if (o.out != nullptr) standin::destroyArray(o.out);
-  return 0;
+  return fuzz::fuzzOne(
+      mexFunction, data, size,
+      [](const fuzz::Call& call, const fuzz::Outcome& o) {
+        if (o.failed) {
+          if (kMessages.count(o.message) == 0)
+            fuzz::fail("quorvane: undocumented message: " + o.message);
+          // quorvane creates its output only after every check.
+          if (o.out != nullptr)
+            fuzz::fail("quorvane: output left after an error");
+        } else {
+          if (o.out == nullptr) fuzz::fail("quorvane: no output");
+          checkSuccess(call, o);
+        }
+      });
 }
