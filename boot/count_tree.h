@@ -66,10 +66,9 @@ class CountTree {
   void add(std::int32_t i, std::int64_t delta) {
     auto e = static_cast<std::uint32_t>(i);
     for (int level = 0; level < levels_; ++level, e /= kFanOut) {
-      const std::uint32_t end = groupEnd(level, e);
-      for (std::uint32_t k = e; k < end; ++k)
-        store(offset_[level] + k,
-              load(offset_[level] + k) + static_cast<std::int32_t>(delta));
+      const std::uint32_t group = e - e % kFanOut;
+      addFrom(offset_[level] + group, e - group, groupEnd(level, e) - group,
+              static_cast<std::int32_t>(delta));
     }
   }
 
@@ -141,7 +140,15 @@ class CountTree {
       return;
     }
 #endif
-    for (std::uint32_t k = j; k < count; ++k) store(at + k, load(at + k) - 1);
+    addFrom(at, j, count, -1);
+  }
+
+  // Adds delta to the running sums from entry j on, in the group of count
+  // entries at slot at: the count of entry j changes by delta.
+  void addFrom(std::uint32_t at, std::uint32_t j, std::uint32_t count,
+               std::int32_t delta) {
+    for (std::uint32_t k = j; k < count; ++k)
+      store(at + k, load(at + k) + delta);
   }
 
   // One past the last entry of the group that holds entry e at a level.

@@ -72,25 +72,6 @@ class Reader {
   const std::uint8_t* end_;
 };
 
-std::size_t classSize(mxClassID id) {
-  switch (id) {
-    case mxDOUBLE_CLASS:
-    case mxINT64_CLASS:
-    case mxUINT64_CLASS:
-      return 8;
-    case mxSINGLE_CLASS:
-    case mxINT32_CLASS:
-    case mxUINT32_CLASS:
-      return 4;
-    case mxCHAR_CLASS:
-    case mxINT16_CLASS:
-    case mxUINT16_CLASS:
-      return 2;
-    default:
-      return 1;
-  }
-}
-
 void fillStorage(Reader& in, mxClassID id, void* storage, std::size_t count) {
   if (storage == nullptr) return;
   auto* bytes = static_cast<unsigned char*>(storage);
@@ -104,7 +85,7 @@ void fillStorage(Reader& in, mxClassID id, void* storage, std::size_t count) {
       std::memcpy(bytes + i * 4, &v, 4);
     } else {
       // Spread the byte over the element so large integers occur too.
-      const std::size_t size = classSize(id);
+      const std::size_t size = standin::elementSize(id);
       for (std::size_t k = 0; k < size; ++k)
         bytes[i * size + k] = static_cast<unsigned char>(b * (k + 1));
     }

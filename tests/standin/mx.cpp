@@ -114,6 +114,8 @@ namespace standin {
 
 void setCreationLimit(std::size_t bytes) { gCreationLimit = bytes; }
 
+std::size_t elementSize(mxClassID classId) { return classInfo(classId).size; }
+
 mxArray* createArray(mxClassID classId, std::size_t ndim,
                      const std::size_t* dims, bool complex, bool sparse,
                      std::size_t nzmax) {
