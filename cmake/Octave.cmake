@@ -52,6 +52,15 @@ add_octave_mex(boot
           "${PROJECT_SOURCE_DIR}/boot/random_source.h"
   INCLUDES "${PROJECT_SOURCE_DIR}/boot")
 
+# The demo beside the modules, where the main job runs it.
+add_custom_command(OUTPUT "${OCTAVE_OUT}/demo_bootstrap.m"
+  COMMAND "${CMAKE_COMMAND}" -E copy
+          "${PROJECT_SOURCE_DIR}/octave/demo_bootstrap.m" "${OCTAVE_OUT}/"
+  DEPENDS "${PROJECT_SOURCE_DIR}/octave/demo_bootstrap.m"
+  VERBATIM)
+add_custom_target(demo_octave ALL DEPENDS "${OCTAVE_OUT}/demo_bootstrap.m")
+add_dependencies(boot_octave demo_octave)
+
 if(MEX_BUILD_TESTS)
   # The %! tests in the help files, run inside Octave.
   add_test(NAME octave_tests

@@ -44,6 +44,13 @@
 %   Reference: Davison, Hinkley and Schechtman, "Efficient bootstrap
 %   simulation", Biometrika 73 (1986).
 
+%!demo
+%! B = boot (5, 4, false, 1)   % 4 balanced resamples of observations 1..5
+%! accumarray (B(:), 1)'       % each observation occurs 4 times
+%! x = exp (randn (40, 1));
+%! B = boot (x, 2000, false, 1);
+%! printf ("bootstrap standard error of the median: %.4f\n", std (median (B)));
+
 %!assert (boot (2, 2, true), [2 1; 2 1])
 %!assert (boot (1, 4, true), ones (1, 4))
 %!assert (size (boot (7, 2.9)), [7 2])

@@ -37,6 +37,13 @@
 %   Reference: Brown, Hall and Young, "The smoothed median and the
 %   bootstrap", Biometrika 88 (2001).
 
+%!demo
+%! x = [0.2 0.4 0.5 0.9 1.4 2.8 6.1]';
+%! printf ("median %.4f, smoothed median %.4f\n", median (x), quorvane (x));
+%! X = [x, [1 2 3 4 5 6 100]'];
+%! quorvane (X)        % one smoothed median per column
+%! quorvane (X', 2)    % the same, row-wise
+
 %!assert (quorvane ([0; 1; 10]), 2.6057, 1e-4)
 %!assert (size (quorvane (zeros (4, 3))), [1 3])
 %!assert (size (quorvane (zeros (4, 3), 2)), [4 1])

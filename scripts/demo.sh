@@ -9,4 +9,5 @@ need_packages "${BUILD_PACKAGES[@]}" "${OCTAVE_PACKAGES[@]}"
 cmake --preset release >/dev/null
 cmake --build --preset release --target quorvane_octave boot_octave
 cd build/octave
-octave-cli --no-gui --no-init-file --no-history --quiet ../../octave/demo_bootstrap.m
+octave-cli --no-gui --no-init-file --no-history --quiet \
+  --eval 'demo_bootstrap (fullfile (pwd (), "bootstrap_demo.png"))'

@@ -16,7 +16,7 @@ need_packages() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(cmake make g++ clang llvm lld libgtest-dev googletest libbenchmark-dev
+BUILD_PACKAGES=(cmake make g++ clang llvm lld libgtest-dev googletest libbenchmark-dev python3
                 libclang-rt-14-dev valgrind)
 OCTAVE_PACKAGES=(octave liboctave-dev gnuplot-nox fonts-freefont-otf)
 CROSS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 zlib1g-dev)

@@ -11,8 +11,8 @@ try_wine32
 cmake --preset clang >/dev/null
 cmake --build --preset clang
 
-# The release modules for Windows and macOS, their checks, and the Windows
-# modules run under Wine.
+# The release modules for Windows and macOS, their checks, the Windows
+# modules run under Wine, and the release files with their checks.
 cmake --preset cross >/dev/null
 cmake --build --preset cross
 ctest --preset cross
