@@ -8,6 +8,7 @@
 
 #include "balanced_resampling.h"
 #include "convert.h"
+#include "gateway.h"
 #include "mex_api.h"
 #include "random_source.h"
 
@@ -15,7 +16,9 @@ using mexhost::kMaxSize;
 using mexhost::truncateToInt;
 using mexhost::widenSize;
 
-void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+namespace {
+
+void bootGateway(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   if (nrhs < 2) mexErrMsgTxt("At least two input arguments are required.");
   if (nrhs > 5) mexErrMsgTxt("Too many input arguments.");
 
@@ -109,9 +112,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   const mwSize outDims[] = {widenSize<mwSize>(rows), widenSize<mwSize>(nboot)};
   mxArray* out = mxCreateNumericArray(2, outDims, mxDOUBLE_CLASS, mxREAL);
   plhs[0] = out;
-  std::vector<std::int64_t> counts;
-  counts.reserve(static_cast<std::size_t>(rows));
-
+  const double* weights = nullptr;
   if (nrhs == 5 && !mxIsEmpty(prhs[4])) {
     const mxArray* arg = prhs[4];
     if (!mxIsClass(arg, "double"))
@@ -126,7 +127,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
           "WEIGHTS must be a vector of length N or be the same length as X.");
     if (mxIsSparse(arg))
       mexErrMsgTxt("The fifth input argument (WEIGHTS) cannot be sparse.");
-    const double* weights = mxGetPr(arg);
+    weights = mxGetPr(arg);
     // Each element is checked and counted before the next is read, so the
     // first bad element decides the message.
     std::int64_t sum = 0;
@@ -140,14 +141,21 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
         mexErrMsgTxt(
             "The fifth input argument (WEIGHTS) must contain only positive "
             "integers.");
-      counts.push_back(truncateToInt<std::int64_t>(w));
       // Weights near 9.2e18 could wrap the sum back onto N * NBOOT.
-      overflowed |= __builtin_add_overflow(sum, counts.back(), &sum);
+      overflowed |=
+          __builtin_add_overflow(sum, truncateToInt<std::int64_t>(w), &sum);
     }
     if (overflowed || sum != total)
       mexErrMsgTxt("The elements of WEIGHTS must sum to N * NBOOT.");
-  } else {
-    counts.assign(static_cast<std::size_t>(rows), nboot);
+  }
+
+  // The count vector is made only after the last check: a host whose error
+  // exit does not unwind the module's frames would leave it behind.
+  std::vector<std::int64_t> counts(static_cast<std::size_t>(rows), nboot);
+  if (weights != nullptr) {
+    for (std::int32_t i = 0; i < rows; ++i)
+      counts[static_cast<std::size_t>(i)] =
+          truncateToInt<std::int64_t>(weights[i]);
   }
 
   auto* outData = static_cast<double*>(mxGetData(out));
@@ -155,4 +163,10 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   boot::Engine engine(static_cast<std::uint32_t>(std::rand()));
   boot::fillBalancedResamples(rows, nboot, loo, xData, outData, counts, total,
                               engine);
+}
+
+}  // namespace
+
+void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  mexhost::runGateway(bootGateway, nlhs, plhs, nrhs, prhs);
 }

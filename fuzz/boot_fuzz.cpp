@@ -9,45 +9,26 @@
 #include <string>
 
 #include "call_decoder.h"
+#include "messages.h"
 
 extern "C" void mexFunction(int, mxArray**, int, const mxArray**);
 
 namespace {
 
+using namespace messages::boot;
+
 // The messages of the checks before the output exists.
 const std::set<std::string> kBeforeOutput = {
     "Out of memory.",  // the stand-in host, beyond its creation limit
-    "At least two input arguments are required.",
-    "Too many input arguments.",
-    "The first input argument (N) cannot contain an imaginary part.",
-    "The first input argument (N or X) must be of type double.",
-    "The first input argument (N or X) cannot be sparse.",
-    "The first input argument (N or X) cannot be empty.",
-    "The value of the first input argument (N) must be a positive integer.",
-    "The first input argument must be either a scalar (N) or vector (X).",
-    "The second input argument (NBOOT) must be scalar.",
-    "The second input argument (NBOOT) must be of type double.",
-    "The second input argument (NBOOT) cannot contain an imaginary part.",
-    "The second input argument (NBOOT) cannot be empty.",
-    "The second input argument (NBOOT) must be a positive integer.",
-    "The second input argument (NBOOT) cannot be NaN or Inf.",
-    "The third input argument (LOO) must be a logical scalar value.",
-    "The fourth input argument (SEED) must be a scalar value.",
-    "The fourth input argument (SEED) must be of type double.",
-    "The fourth input argument (SEED) cannot be NaN or Inf.",
-    "Too many output arguments.",
-    "N * NBOOT must not exceed 2147483647.",
+    kTwoInputs,       kTooManyInputs, kNImag,      kNType,          kNSparse,
+    kNEmpty,          kNValue,        kNOrX,       kNbootScalar,    kNbootType,
+    kNbootImag,       kNbootEmpty,    kNbootValue, kNbootFinite,    kLoo,
+    kSeedScalar,      kSeedType,      kSeedFinite, kTooManyOutputs, kTotal,
 };
 
 // The messages of the WEIGHTS checks, made after the output went to the host.
 const std::set<std::string> kAfterOutput = {
-    "The fifth input argument (WEIGHTS) must be of type double.",
-    "The fifth input argument (WEIGHTS) cannot contain an imaginary part.",
-    "WEIGHTS must be a vector of length N or be the same length as X.",
-    "The fifth input argument (WEIGHTS) cannot be sparse.",
-    "The fifth input argument (WEIGHTS) cannot contain NaN or Inf.",
-    "The fifth input argument (WEIGHTS) must contain only positive integers.",
-    "The elements of WEIGHTS must sum to N * NBOOT.",
+    kWType, kWImag, kWLength, kWSparse, kWFinite, kWPositive, kWSum,
 };
 
 std::uint64_t bitsOf(double v) {

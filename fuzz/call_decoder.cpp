@@ -149,12 +149,9 @@ void invoke(MexFunction function, const Call& call, Outcome& o) {
   std::vector<const mxArray*> in(call.inputs.begin(), call.inputs.end());
   const long before = standin::liveArrays();
   standin::takePrinted();
-  try {
-    function(call.nlhs, slots.data(), static_cast<int>(in.size()), in.data());
-  } catch (const standin::HostError& e) {
-    o.failed = true;
-    o.message = e.what();
-  }
+  o.failed =
+      !standin::callEntry(function, call.nlhs, slots.data(),
+                          static_cast<int>(in.size()), in.data(), o.message);
   o.printed = standin::takePrinted();
   for (std::size_t i = 1; i < slots.size(); ++i) {
     if (slots[i] != nullptr)

@@ -10,28 +10,19 @@
 #include <vector>
 
 #include "call_decoder.h"
+#include "messages.h"
 
 extern "C" void mexFunction(int, mxArray**, int, const mxArray**);
 
 namespace {
 
+using namespace messages::quorvane;
+
 const std::set<std::string> kMessages = {
     "Out of memory.",  // the stand-in host, beyond its creation limit
-    "At least one input argument is required.",
-    "The first input argument (X) must be of type double",
-    "The first input argument (X) cannot contain an imaginary part",
-    "The first input argument (X) must not be sparse",
-    "The second input argument (DIM) must be scalar",
-    "The second input argument (DIM) must be of type double",
-    "The second input argument (DIM) cannot contain an imaginary part",
-    "The second input argument (DIM) must be 1 (column-wise) or 2 (row-wise)",
-    "The third input argument (TOL) must be scalar",
-    "The third input argument (TOL) must be of type double",
-    "The third input argument (TOL) cannot contain an imaginary part",
-    "The third input argument (TOL) cannot be NaN or Inf",
-    "The third input argument (TOL) must be a positive value",
-    "The first input argument (X) must have fewer than 2^31 rows, columns and "
-    "elements in its first page",
+    kOneInput,        kXType,     kXImag,    kXSparse,   kDimScalar,
+    kDimType,         kDimImag,   kDimValue, kTolScalar, kTolType,
+    kTolImag,         kTolFinite, kTolSign,  kXSize,
 };
 
 bool given(const fuzz::Call& call, std::size_t i) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert.h"
+#include "gateway.h"
 #include "mex_api.h"
 #include "smoothed_median.h"
 
@@ -17,8 +18,10 @@ using mexhost::widenSize;
 using quorvane::kColumnWise;
 using quorvane::kRowWise;
 
-void mexFunction(int /*nlhs: one output is always made*/, mxArray* plhs[],
-                 int nrhs, const mxArray* prhs[]) {
+namespace {
+
+void quorvaneGateway(int /*nlhs: one output is always made*/, mxArray* plhs[],
+                     int nrhs, const mxArray* prhs[]) {
   if (nrhs < 1) mexErrMsgTxt("At least one input argument is required.");
   const mxArray* x = prhs[0];
   if (!mxIsClass(x, "double"))
@@ -110,4 +113,10 @@ void mexFunction(int /*nlhs: one output is always made*/, mxArray* plhs[],
     result[i] = quorvane::refineSmoothedMedian(slice, i + 1, effectiveDim);
     scratch.clear();
   }
+}
+
+}  // namespace
+
+void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  mexhost::runGateway(quorvaneGateway, nlhs, plhs, nrhs, prhs);
 }

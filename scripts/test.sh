@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 need_packages "${BUILD_PACKAGES[@]}" "${OCTAVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}"
 need_zig
 try_wine32
+ensure_i386_runs
 
 # Every target also builds warning-free with Clang.
 cmake --preset clang >/dev/null

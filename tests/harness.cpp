@@ -108,13 +108,10 @@ CallResult Module::call(const std::vector<const mxArray*>& inputs,
                                 nullptr);
   const long before = standin::liveArrays();
   standin::takePrinted();
-  try {
-    std::vector<const mxArray*> in(inputs);
-    entry_(nlhs, outputs.data(), static_cast<int>(in.size()), in.data());
-  } catch (const standin::HostError& error) {
-    result.failed = true;
-    result.message = error.what();
-  }
+  std::vector<const mxArray*> in(inputs);
+  result.failed = !standin::callEntry(entry_, nlhs, outputs.data(),
+                                      static_cast<int>(in.size()), in.data(),
+                                      result.message);
   result.printed = standin::takePrinted();
   // Only slot 0 may be written.
   for (std::size_t i = 1; i < outputs.size(); ++i) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "messages.h"
 
 using harness::argsOf;
 using harness::Array;
@@ -41,31 +42,7 @@ Array x43() {
   return harness::doubles({4, 3}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
 }
 
-const char* const kNeedOne = "At least one input argument is required.";
-const char* const kXType =
-    "The first input argument (X) must be of type double";
-const char* const kXImag =
-    "The first input argument (X) cannot contain an imaginary part";
-const char* const kXSparse = "The first input argument (X) must not be sparse";
-const char* const kXSize =
-    "The first input argument (X) must have fewer than 2^31 rows, columns and "
-    "elements in its first page";
-const char* const kDimScalar = "The second input argument (DIM) must be scalar";
-const char* const kDimType =
-    "The second input argument (DIM) must be of type double";
-const char* const kDimImag =
-    "The second input argument (DIM) cannot contain an imaginary part";
-const char* const kDimValue =
-    "The second input argument (DIM) must be 1 (column-wise) or 2 (row-wise)";
-const char* const kTolScalar = "The third input argument (TOL) must be scalar";
-const char* const kTolType =
-    "The third input argument (TOL) must be of type double";
-const char* const kTolImag =
-    "The third input argument (TOL) cannot contain an imaginary part";
-const char* const kTolFinite =
-    "The third input argument (TOL) cannot be NaN or Inf";
-const char* const kTolSign =
-    "The third input argument (TOL) must be a positive value";
+using namespace messages::quorvane;
 
 struct MessageCase {
   const char* name;
@@ -81,7 +58,7 @@ Array big(std::vector<std::size_t> dims) {
 }
 
 const MessageCase kMessageCases[] = {
-    {"NoInputs", [] { return argsOf(); }, kNeedOne},
+    {"NoInputs", [] { return argsOf(); }, kOneInput},
     {"CharX",
      [] {
        return argsOf(harness::ofClass(mxCHAR_CLASS, {1, 3}));

@@ -208,9 +208,13 @@ mxArray* mxCreateDoubleMatrix_700(int rows, int columns,
 
 mxArray* mxCreateNumericArray_700(int ndim, const int* dims, mxClassID classId,
                                   mxComplexity complexity) {
-  std::vector<std::size_t> wide;
-  for (int i = 0; i < ndim; ++i) wide.push_back(size700(dims[i]));
-  return mxCreateNumericArray_730(wide.size(), wide.data(), classId,
+  // A plain array: the creation may end the call by the jump exit, which
+  // would leave a vector's storage behind.
+  std::size_t wide[32];
+  if (ndim < 0 || ndim > 32)
+    misuse("mxCreateNumericArray_700 of over 32 sizes");
+  for (int i = 0; i < ndim; ++i) wide[i] = size700(dims[i]);
+  return mxCreateNumericArray_730(static_cast<std::size_t>(ndim), wide, classId,
                                   complexity);
 }
 

@@ -13,12 +13,32 @@
 
 namespace standin {
 
-// What mexErrMsgTxt throws: the call ends and the caller sees the message.
+// What mexErrMsgTxt throws, with the throwing exit: the call ends and the
+// caller sees the message.
 class HostError : public std::runtime_error {
  public:
   explicit HostError(const std::string& message);
   ~HostError() override;
 };
+
+// How mexErrMsgTxt ends a call. A host may throw a C++ exception through the
+// module's frames, or jump back to where it called mexFunction (longjmp)
+// without unwinding them; a module must be right under both. The exit starts
+// as the environment variable STANDIN_ERROR_EXIT says ("throw" or "jump");
+// without it, "jump" on Windows, where a C++ exception cannot cross modules
+// that each carry their own static C++ runtime, and "throw" elsewhere.
+enum class ErrorExit { kThrow, kJump };
+void setErrorExit(ErrorExit exit);
+ErrorExit errorExit();
+
+using MexEntry = void (*)(int nlhs, mxArray* plhs[], int nrhs,
+                          const mxArray* prhs[]);
+
+// Calls a module's mexFunction as the host does. Returns false, with the
+// message, when the call ended through mexErrMsgTxt; any other exception
+// goes on to the caller.
+bool callEntry(MexEntry entry, int nlhs, mxArray* plhs[], int nrhs,
+               const mxArray* prhs[], std::string& message);
 
 // A new array of any class and any number of dimensions, zero-filled. A
 // sparse array stores nzmax elements (at least one), as the host does.
