@@ -41,6 +41,7 @@ add_octave_mex(quorvane
           "${PROJECT_SOURCE_DIR}/quorvane/pair_sums.cpp"
           "${PROJECT_SOURCE_DIR}/quorvane/pair_sums_sse2.cpp"
           "${PROJECT_SOURCE_DIR}/quorvane/pair_sums_avx2.cpp"
+          "${PROJECT_SOURCE_DIR}/quorvane/pair_sums_neon.cpp"
   DEPENDS "${PROJECT_SOURCE_DIR}/quorvane/smoothed_median.h"
           "${PROJECT_SOURCE_DIR}/quorvane/pair_sums.h"
           "${PROJECT_SOURCE_DIR}/quorvane/pair_sums_kernel.h"

@@ -10,6 +10,7 @@
 # only when Wine cannot run a program of the module's architecture at all.
 set -uo pipefail
 mode=$1 ext=$2 run=$3 prefix=$4
+here=$(cd "$(dirname "$0")" && pwd)
 calls=2000
 seed=20261210
 
@@ -57,19 +58,8 @@ case $mode in
       "$driver" "$f" "${linux[$f]}" $calls $seed >"$scratch/linux.txt"
       wine differential.exe "$f" "$f.$ext" $calls $seed | tr -d '\r' \
         >"$scratch/windows.txt"
-      lines=$(wc -l <"$scratch/linux.txt")
-      if [ "$lines" -ne $calls ]; then
-        echo "FAIL $f: the Linux run gave $lines lines, not $calls"
-        failed=1
-      elif cmp -s "$scratch/linux.txt" "$scratch/windows.txt"; then
-        echo "PASS $f.$ext: $calls random calls, transcript equal to the" \
-             "Linux module's ($(grep -c ' error ' "$scratch/linux.txt") messages," \
-             "$(grep -c 'warning' "$scratch/linux.txt") with warnings)"
-      else
-        echo "FAIL $f.$ext: the transcripts differ; first differences:"
-        diff "$scratch/linux.txt" "$scratch/windows.txt" | head -10
-        failed=1
-      fi
+      bash "$here/compare_transcripts.sh" "$f.$ext" $calls \
+        "$scratch/linux.txt" "$scratch/windows.txt" || failed=1
     done
     exit $failed
     ;;

@@ -26,7 +26,7 @@ void pairSumsPlain(const double* x, std::int32_t n, double m, double& gradient,
   curvature = c;
 }
 
-#if QUORVANE_HAVE_AVX2_PAIR_SUMS
+#if QUORVANE_HAVE_AVX2_PAIR_SUMS && !defined(QUORVANE_PLAIN_PAIR_SUMS)
 bool processorHasAvx2() {
   // Also checks that the operating system saves the 256-bit registers.
   static const bool has = __builtin_cpu_supports("avx2");
@@ -46,6 +46,8 @@ void pairSums(const double* x, std::int32_t n, double m, double& gradient,
   }
 #elif QUORVANE_HAVE_VECTOR_PAIR_SUMS
   pairSumsSse2(x, n, m, gradient, curvature);
+#elif QUORVANE_HAVE_NEON_PAIR_SUMS
+  pairSumsNeon(x, n, m, gradient, curvature);
 #else
   pairSumsPlain(x, n, m, gradient, curvature);
 #endif

@@ -31,4 +31,11 @@ void pairSumsAvx2(const double* x, std::int32_t n, double m, double& gradient,
 bool processorHasAvx2();
 #endif
 
+#if defined(__aarch64__)
+// The same in 128-bit NEON vectors (the macOS arm64 bundles).
+#define QUORVANE_HAVE_NEON_PAIR_SUMS 1
+void pairSumsNeon(const double* x, std::int32_t n, double m, double& gradient,
+                  double& curvature);
+#endif
+
 }  // namespace quorvane

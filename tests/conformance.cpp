@@ -26,11 +26,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    std::unique_ptr<harness::Module> quorvane, boot;
+    std::unique_ptr<harness::Runner> quorvane, boot;
     if (std::strcmp(argv[first], "-") != 0)
-      quorvane = std::make_unique<harness::Module>(argv[first]);
-    if (argc - first == 2)
-      boot = std::make_unique<harness::Module>(argv[first + 1]);
+      quorvane = harness::openModule(argv[first]);
+    if (argc - first == 2) boot = harness::openModule(argv[first + 1]);
     selection.quorvane = quorvane != nullptr;
     selection.boot = boot != nullptr;
     const conformance::Caller call = [&](conformance::Function f,

@@ -1,16 +1,18 @@
-// differential <quorvane|boot> <module> <calls> <seed>: makes that many
-// random calls of the function (random shapes, NaN and Inf, ties, DIM and
-// TOL; boot's N or X, NBOOT, LOO, SEED and WEIGHTS; now and then a bad
-// argument) and prints one line per call: the call, then its message or the
-// result's shape, a hash of its bits and what it printed. The calls depend
-// only on the seed, so two builds of a module, run on two platforms, must
-// print the same lines.
+// differential <quorvane|boot> <module> <calls> <seed> [--any-nan]: makes
+// that many random calls of the function (random shapes, NaN and Inf, ties,
+// DIM and TOL; boot's N or X, NBOOT, LOO, SEED and WEIGHTS; now and then a
+// bad argument) and prints one line per call: the call, then its message or
+// the result's shape, a hash of its bits and what it printed. The calls
+// depend only on the seed, so two builds of a module, run on two platforms,
+// must print the same lines. --any-nan: every NaN counts as one, for
+// comparing x86 with arm64, whose operations make NaNs of the other sign.
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -178,10 +180,15 @@ std::vector<Array> bootCall(Random& r, std::string& what, int& nlhs) {
   return in;
 }
 
+bool gAnyNan = false;
+
+double canonical(double x) { return gAnyNan && x != x ? kNaN : x; }
+
 // FNV-1a over the bits of the values.
 std::uint64_t hashOf(const std::vector<double>& v) {
   std::uint64_t h = 0xcbf29ce484222325ull;
-  for (double x : v) {
+  for (double value : v) {
+    const double x = canonical(value);
     unsigned char bytes[sizeof x];
     std::memcpy(bytes, &x, sizeof x);
     for (unsigned char b : bytes) h = (h ^ b) * 0x100000001b3ull;
@@ -198,24 +205,26 @@ std::string escaped(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5 || (std::strcmp(argv[1], "quorvane") != 0 &&
-                    std::strcmp(argv[1], "boot") != 0)) {
-    std::fprintf(
-        stderr,
-        "usage: differential <quorvane|boot> <module> <calls> <seed>\n");
+  gAnyNan = argc == 6 && std::strcmp(argv[5], "--any-nan") == 0;
+  if ((argc != 5 && !gAnyNan) || (std::strcmp(argv[1], "quorvane") != 0 &&
+                                  std::strcmp(argv[1], "boot") != 0)) {
+    std::fprintf(stderr,
+                 "usage: differential <quorvane|boot> <module> <calls> <seed> "
+                 "[--any-nan]\n");
     return 2;
   }
   const bool quorvane = std::strcmp(argv[1], "quorvane") == 0;
   const long calls = std::strtol(argv[3], nullptr, 10);
   Random random(std::strtoull(argv[4], nullptr, 10));
   try {
-    const harness::Module module(argv[2]);
+    const std::unique_ptr<harness::Runner> module =
+        harness::openModule(argv[2]);
     for (long k = 0; k < calls; ++k) {
       std::string what;
       int nlhs = 1;
       const std::vector<Array> in =
           quorvane ? quorvaneCall(random, what) : bootCall(random, what, nlhs);
-      const harness::CallResult r = harness::run(module, in, nlhs);
+      const harness::CallResult r = harness::run(*module, in, nlhs);
       // Plain integer formats: the Windows C library has its own printf.
       std::printf("%ld %s (%d inputs): ", k, what.c_str(),
                   static_cast<int>(in.size()));
@@ -228,7 +237,8 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long>(dims[1]), hashOf(v));
         if (!v.empty()) {
           std::uint64_t bits;
-          std::memcpy(&bits, &v[0], sizeof bits);
+          const double first = canonical(v[0]);
+          std::memcpy(&bits, &first, sizeof bits);
           std::printf(" first %016" PRIx64, bits);
         }
       }

@@ -123,7 +123,9 @@ CallResult Module::call(const std::vector<const mxArray*>& inputs,
   return result;
 }
 
-CallResult run(const Module& module, const std::vector<Array>& inputs,
+Runner::~Runner() = default;
+
+CallResult run(const Runner& module, const std::vector<Array>& inputs,
                int nlhs) {
   std::vector<const mxArray*> raw;
   for (const Array& a : inputs) raw.push_back(a.get());

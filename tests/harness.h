@@ -45,16 +45,26 @@ struct CallResult {
   long leaked = 0;      // arrays created by the call and not handed back
 };
 
-class Module {
+// A module loaded one way or another (by the platform's loader, or into an
+// emulator), called as the host calls it.
+class Runner {
+ public:
+  virtual ~Runner();
+  // Calls mexFunction with the inputs (not owned) and nlhs requested outputs.
+  virtual CallResult call(const std::vector<const mxArray*>& inputs,
+                          int nlhs = 1) const = 0;
+};
+
+// Loaded by the platform's loader (dlopen, LoadLibrary) into this process.
+class Module : public Runner {
  public:
   explicit Module(const std::string& path);
-  ~Module();
+  ~Module() override;
   Module(const Module&) = delete;
   Module& operator=(const Module&) = delete;
 
-  // Calls mexFunction with the inputs (not owned) and nlhs requested outputs.
   CallResult call(const std::vector<const mxArray*>& inputs,
-                  int nlhs = 1) const;
+                  int nlhs = 1) const override;
 
  private:
   void* handle_;
@@ -70,7 +80,11 @@ std::vector<Array> argsOf(A&&... arrays) {
 }
 
 // Calls a module with owned arrays.
-CallResult run(const Module& module, const std::vector<Array>& inputs,
+CallResult run(const Runner& module, const std::vector<Array>& inputs,
                int nlhs = 1);
+
+// Loads the module at path the way the program was built for: the
+// platform's loader (open_native.cpp) or the emulator (macho_runner.cpp).
+std::unique_ptr<Runner> openModule(const std::string& path);
 
 }  // namespace harness

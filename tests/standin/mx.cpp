@@ -115,6 +115,7 @@ namespace standin {
 void setCreationLimit(std::size_t bytes) { gCreationLimit = bytes; }
 
 std::size_t elementSize(mxClassID classId) { return classInfo(classId).size; }
+mxClassID classOf(const mxArray* array) { return array->classId; }
 
 mxArray* createArray(mxClassID classId, std::size_t ndim,
                      const std::size_t* dims, bool complex, bool sparse,

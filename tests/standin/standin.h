@@ -50,8 +50,9 @@ mxArray* createArray(mxClassID classId, std::size_t ndim,
 // checks on shapes too large to allocate. Its data pointer is null.
 mxArray* createUnbacked(std::size_t ndim, const std::size_t* dims);
 
-// Bytes per element of a class.
+// Bytes per element of a class, and an array's class.
 std::size_t elementSize(mxClassID classId);
+mxClassID classOf(const mxArray* array);
 
 // Raw storage of any array, whatever its class.
 void* realData(const mxArray* array);
