@@ -55,6 +55,7 @@ add_octave_mex(boot
 
 # The demo beside the modules, where the main job runs it.
 add_custom_command(OUTPUT "${OCTAVE_OUT}/demo_bootstrap.m"
+  COMMAND "${CMAKE_COMMAND}" -E make_directory "${OCTAVE_OUT}"
   COMMAND "${CMAKE_COMMAND}" -E copy
           "${PROJECT_SOURCE_DIR}/octave/demo_bootstrap.m" "${OCTAVE_OUT}/"
   DEPENDS "${PROJECT_SOURCE_DIR}/octave/demo_bootstrap.m"
