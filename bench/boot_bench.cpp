@@ -79,6 +79,10 @@ void BM_Floor(benchmark::State& state) {
 }
 
 BENCHMARK(BM_CountTree)
+    ->Arg(16)
+    ->Arg(256)
+    ->Arg(4096)
+    ->Arg(65536)
     ->Arg(100)
     ->Arg(1000)
     ->Arg(10000)

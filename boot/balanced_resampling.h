@@ -13,6 +13,9 @@
 
 namespace boot {
 
+// Draws made ahead of their descents: a small stack buffer.
+constexpr std::int32_t kBatch = 64;
+
 // Writes nboot resamples of size n, column by column, into out (n * nboot
 // doubles): 1-based observation numbers, or values of x when x is given.
 // counts holds each observation's units and is consumed; remaining is their
@@ -38,7 +41,8 @@ void fillBalancedResamples(std::int32_t n, std::int32_t nboot, bool loo,
       pool.add(heldIndex, -heldCount);
     }
     double* column = out + static_cast<std::ptrdiff_t>(n) * b;
-    for (std::int32_t k = 0; k < n; ++k) {
+    std::int32_t k = 0;
+    while (k < n) {
       // Escape: only the held-out units are left, so put them back and stop
       // holding anything out.
       if (holdOut && remaining == heldCount) {
@@ -46,11 +50,26 @@ void fillBalancedResamples(std::int32_t n, std::int32_t nboot, bool loo,
         heldCount = 0;
         holdOut = false;
       }
-      const std::int32_t u = uniformInt(
-          0, static_cast<std::int32_t>(remaining - heldCount - 1), engine);
-      const std::int32_t chosen = deplete ? pool.take(u) : pool.find(u);
-      column[k] = x != nullptr ? x[chosen] : chosen + 1.0;
-      if (deplete) --remaining;
+      // The ranges of the next draws do not depend on what they choose, so
+      // a batch of them is drawn first, up to the row where the escape
+      // could fire: the descents that follow then overlap in the processor.
+      std::int32_t rows = n - k < kBatch ? n - k : kBatch;
+      if (holdOut && deplete && remaining - heldCount < rows)
+        rows = static_cast<std::int32_t>(remaining - heldCount);
+      std::int32_t drawn[kBatch];
+      uniformInts(drawn, rows,
+                  static_cast<std::int32_t>(remaining - heldCount - 1), deplete,
+                  engine);
+      double* to = column + k;
+      const auto put = [to, x](std::int32_t r, std::int32_t chosen) {
+        to[r] = x != nullptr ? x[chosen] : chosen + 1.0;
+      };
+      if (deplete)
+        pool.drawEach<true>(drawn, rows, put);
+      else
+        pool.drawEach<false>(drawn, rows, put);
+      if (deplete) remaining -= rows;
+      k += rows;
     }
     if (holdOut) pool.add(heldIndex, heldCount);
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <vector>
@@ -29,6 +30,17 @@ TEST(Engine, IsTheStandardMt19937) {
   for (int i = 1; i < 10000; ++i) ASSERT_EQ(engine(), reference());
   // The standard's check value for the 10000th output.
   EXPECT_EQ(engine(), 4123659995u);
+}
+
+// The block engine against the library's engine over many blocks, for seeds
+// at the edges of the seed range.
+TEST(Engine, MatchesStdMt19937OverManyBlocks) {
+  for (std::uint32_t seed : {0u, 1u, 4357u, 5489u, 0x7fffffffu, 0xffffffffu}) {
+    boot::Engine engine(seed);
+    std::mt19937 reference(seed);
+    for (int i = 0; i < 1000000; ++i)
+      ASSERT_EQ(engine(), reference()) << "seed " << seed << " output " << i;
+  }
 }
 
 TEST(UniformInt, MaskedRejectionTakesTheScriptedOutputs) {
@@ -74,6 +86,58 @@ TEST(UniformInt, AgreesWithRawMt19937Outputs) {
       ASSERT_EQ(uniformInt(0, hi, engine), static_cast<std::int32_t>(v));
     }
     EXPECT_EQ(engine(), static_cast<std::uint32_t>(raw()));  // same position
+  }
+}
+
+// Batches of draws with falling or fixed ranges take the same outputs as
+// one uniformInt call each: runs across mask changes, block ends, ranges of
+// one value, and the widest ranges.
+TEST(UniformInts, SameDrawsAsOneCallEach) {
+  std::mt19937 random(2024);
+  const struct {
+    std::int32_t top, count;
+  } edges[] = {{0, 5},          {1, 2},
+               {2, 3},          {3, 4},
+               {1024, 40},      {1025, 1026},
+               {65540, 700},    {4096, 4097},
+               {100, 2000},     {2147483646, 1500},
+               {1073741825, 64}};
+  for (int trial = 0; trial < 600; ++trial) {
+    std::int32_t top, count;
+    if (trial < 2 * static_cast<int>(std::size(edges))) {
+      top = edges[trial / 2].top;
+      count = edges[trial / 2].count;
+    } else {
+      top =
+          static_cast<std::int32_t>(random() % (trial % 3 == 0 ? 70000 : 300));
+      count = 1 + static_cast<std::int32_t>(random() % 200);
+    }
+    const bool deplete = trial % 2 == 0;
+    if (deplete && count > top + 1) count = top + 1;
+    const std::uint32_t seed = random();
+    boot::Engine engine(seed);
+    std::mt19937 reference(seed);
+    // Start anywhere in a block.
+    for (std::uint32_t skip = random() % 700; skip > 0; --skip) {
+      engine();
+      reference();
+    }
+    std::vector<std::int32_t> batch(count), single(count);
+    boot::uniformInts(batch.data(), count, top, deplete, engine);
+    for (std::int32_t r = 0; r < count; ++r)
+      single[r] = uniformInt(0, top - (deplete ? r : 0), reference);
+    ASSERT_EQ(batch, single) << "top=" << top << " count=" << count;
+    ASSERT_EQ(engine(), reference()) << "top=" << top << " count=" << count;
+  }
+  // Ranges wider than 2^31 - 1 keep to one output at a time.
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  boot::Engine engine(77);
+  std::mt19937 reference(77);
+  for (int i = 0; i < 2000; ++i) {
+    ASSERT_EQ(uniformInt(kMin, kMax, engine),
+              static_cast<std::int32_t>(reference() - 0x80000000u));
+    ASSERT_EQ(uniformInt(-1, kMax, engine), uniformInt(-1, kMax, reference));
   }
 }
 
