@@ -36,39 +36,39 @@ class CountTree {
 
   CountTree(std::int64_t* counts, std::int32_t n)
       : slots_(reinterpret_cast<unsigned char*>(counts)) {
-    auto size = static_cast<std::uint32_t>(n);
-    for (levels_ = 1; size > kFanOut; ++levels_)
-      size = (size + kFanOut - 1) / kFanOut;
+    // Where each level below the root starts: after the filled groups of
+    // the levels before it.
+    std::uint32_t size[kMaxLevels];
+    size[0] = static_cast<std::uint32_t>(n);
+    for (levels_ = 1; size[levels_ - 1] > kFanOut; ++levels_) {
+      const std::uint32_t groups = (size[levels_ - 1] + kFanOut - 1) / kFanOut;
+      offset_[levels_] = offset_[levels_ - 1] + groups * kFanOut;
+      size[levels_] = groups;
+    }
     // Level 0: the counts as 32-bit slots; slot i overlaps entry i / 2,
     // which has been read by then.
-    unsigned char* level0 = levels_ == 1 ? root_ : slots_;
-    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(n); ++i) {
+    unsigned char* level0 = groupAt(0, 0);
+    for (std::uint32_t i = 0; i < size[0]; ++i) {
       std::int64_t wide;
       std::memcpy(&wide, slots_ + 8 * std::size_t{i}, sizeof wide);
       store(level0, i, static_cast<std::int32_t>(wide));
     }
-    size = static_cast<std::uint32_t>(n);
-    std::uint32_t offset = 0;
-    for (int level = 0;; ++level) {
-      unsigned char* slots = level == levels_ - 1 ? root_ : slots_;
-      const std::uint32_t at = level == levels_ - 1 ? 0 : offset;
-      const std::uint32_t filled = (size + kFanOut - 1) / kFanOut * kFanOut;
-      for (std::uint32_t e = size; e < filled; ++e) store(slots, at + e, 0);
-      offset_[level] = at;
+    for (int level = 0; level < levels_; ++level) {
+      unsigned char* slots = groupAt(level, 0);
+      const std::uint32_t filled =
+          (size[level] + kFanOut - 1) / kFanOut * kFanOut;
+      for (std::uint32_t e = size[level]; e < filled; ++e) store(slots, e, 0);
       // Running sums within each group of 16.
       for (std::uint32_t e = 0; e < filled; ++e) {
         if (e % kFanOut != 0)
-          store(slots, at + e, load(slots, at + e) + load(slots, at + e - 1));
+          store(slots, e, load(slots, e) + load(slots, e - 1));
       }
-      if (level == levels_ - 1) break;
       // The level above: each group's total, its last running sum.
-      const std::uint32_t above = filled / kFanOut;
-      unsigned char* up = level + 1 == levels_ - 1 ? root_ : slots_;
-      const std::uint32_t upAt = level + 1 == levels_ - 1 ? 0 : at + filled;
-      for (std::uint32_t g = 0; g < above; ++g)
-        store(up, upAt + g, load(slots, at + g * kFanOut + kFanOut - 1));
-      offset = at + filled;
-      size = above;
+      if (level + 1 < levels_) {
+        unsigned char* up = groupAt(level + 1, 0);
+        for (std::uint32_t g = 0; g < filled / kFanOut; ++g)
+          store(up, g, load(slots, g * kFanOut + kFanOut - 1));
+      }
     }
   }
 
@@ -223,7 +223,8 @@ class CountTree {
   unsigned char* slots_;
   alignas(64) unsigned char root_[4 * kFanOut] = {};
   int levels_ = 0;
-  std::uint32_t offset_[kMaxLevels] = {};  // each level's first slot
+  std::uint32_t offset_[kMaxLevels] =
+      {};  // each level's first slot (not the root's)
 };
 
 }  // namespace boot

@@ -15,8 +15,8 @@ namespace boot {
 // MT19937 with the published output sequence (the same as std::mt19937),
 // regenerated 624 words at a time: the twist and the tempering of a whole
 // block run four words to a vector, and the tempered words wait in a buffer,
-// where uniformInt can look at several of them at once. The state is 32-bit
-// words: libstdc++'s std::mt19937 keeps 64-bit ones.
+// from which uniformInts keeps or rejects them without a branch. The state is
+// 32-bit words: libstdc++'s std::mt19937 keeps 64-bit ones.
 class Engine {
  public:
   using result_type = std::uint32_t;
@@ -36,34 +36,6 @@ class Engine {
   result_type operator()() {
     if (next_ == kWords) refill();
     return out_[next_++];
-  }
-
-  // The lowest bits (mask) of the next output that, so masked, lie below
-  // range; the outputs before it are used up. mask + 1 is a power of two
-  // from range to 2 * range - 1, and range is below 2^31.
-  std::uint32_t nextMaskedBelow(std::uint32_t range, std::uint32_t mask) {
-    for (;;) {
-#if defined(__SSE2__)
-      // Four outputs at a time: at least half of the masked values are in
-      // range, so this leaves the loop at once nearly always, where a test of
-      // each output would mispredict on every rejection.
-      while (next_ + 4 <= kWords) {
-        const __m128i v = _mm_and_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(out_ + next_)),
-            _mm_set1_epi32(static_cast<std::int32_t>(mask)));
-        // Both sides are below 2^31, so the signed comparison is exact.
-        const int ok = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(
-            v, _mm_set1_epi32(static_cast<std::int32_t>(range)))));
-        if (ok != 0) {
-          next_ += __builtin_ctz(static_cast<unsigned>(ok)) + 1;
-          return out_[next_ - 1] & mask;
-        }
-        next_ += 4;
-      }
-#endif
-      const std::uint32_t v = (*this)() & mask;
-      if (v < range) return v;
-    }
   }
 
   // Fills u[0..count-1] with the lowest bits (mask) of the next outputs
@@ -127,7 +99,6 @@ class Engine {
         twist(state_[kWords - 1], state_[0], state_[kShift - 1]);
 
     int i = 0;
-    i = 0;
 #if defined(__SSE2__)
     for (; i + 4 <= kWords; i += 4) {
       __m128i y = load(state_ + i);
@@ -206,20 +177,6 @@ std::int32_t uniformInt(std::int32_t lo, std::int32_t hi, Urbg& engine) {
   do {
     v = static_cast<std::uint32_t>(engine()) & mask;
   } while (v >= range);
-  return static_cast<std::int32_t>(lo + static_cast<std::int64_t>(v));
-}
-
-// The same mapping with the block engine, which tests its buffered outputs
-// several at a time.
-inline std::int32_t uniformInt(std::int32_t lo, std::int32_t hi,
-                               Engine& engine) {
-  if (hi == lo) return lo;
-  const std::uint64_t range =
-      static_cast<std::uint64_t>(static_cast<std::int64_t>(hi) - lo) + 1;
-  if (range > 0x7fffffffu) return uniformInt<Engine>(lo, hi, engine);
-  const std::uint64_t v =
-      engine.nextMaskedBelow(static_cast<std::uint32_t>(range),
-                             static_cast<std::uint32_t>(maskFor(range)));
   return static_cast<std::int32_t>(lo + static_cast<std::int64_t>(v));
 }
 
