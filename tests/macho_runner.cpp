@@ -113,6 +113,7 @@ enum class Import {
   operatorNew,
   operatorDelete,
   memsetPattern16,
+  bzero,
   rand,
   srand,
   noOp,
@@ -141,6 +142,7 @@ const std::map<std::string, Import>& servedImports() {
       {"__Znwm", Import::operatorNew},
       {"__ZdlPv", Import::operatorDelete},
       {"_memset_pattern16", Import::memsetPattern16},
+      {"_bzero", Import::bzero},
       {"_rand", Import::rand},
       {"_srand", Import::srand},
       // The C++ runtime's throw path: building the exception object is
@@ -399,6 +401,11 @@ struct Bundle::State {
         std::vector<std::uint8_t> fill(n);
         for (std::uint64_t i = 0; i < n; ++i) fill[i] = pattern[i % 16];
         write(x0, fill.data(), n);
+        return;
+      }
+      case Import::bzero: {
+        const std::vector<std::uint8_t> zeros(reg(UC_ARM64_REG_X1));
+        write(x0, zeros.data(), zeros.size());
         return;
       }
       case Import::rand:
